@@ -1,0 +1,54 @@
+// Resource and control ids shared by the templates and the code.
+#pragma once
+
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_DETAIL_SETTING 102
+#define IDR_MAINFRAME 128
+#define IDD_SELECT_OS 129
+#define IDD_CREATE_PORT 138
+#define IDD_SELECT_PORT 139
+
+#define IDM_ABOUTBOX 0x0010
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+#define IDC_RADIO_95 1000
+#define IDC_RADIO_98 1001
+#define IDC_RADIO_NT4 1002
+#define IDC_RADIO_2000 1003
+#define IDC_RADIO_XP 1004
+#define IDC_RADIO_7 1005
+#define IDC_RADIO_8 1006
+#define IDC_SLIDER 1007
+#define IDC_BACK 1008
+#define IDC_NEXT 1009
+#define IDC_EXIT 1010
+#define IDC_RADIO_2003 1011
+#define IDC_MODEL_LIST 1011
+#define IDC_SET_DEFAULT 1012
+#define IDC_PRINTER_NAME 1013
+#define IDC_OS_EDIT 1013
+#define IDC_PORT_LIST 1014
+#define IDC_BAUD_RATE 1015
+#define IDC_DATA_BITS 1016
+#define IDC_FLOW_CONTROL 1017
+#define IDC_PARITY 1018
+#define IDC_STOP_BITS 1019
+#define IDC_RADIO_VISTA 1020
+#define IDC_LIST 1021
+#define IDC_USB_SERIAL_SETUP 1022
+#define IDC_USB_SERIAL_SETUP_X86 1023
+#define IDC_PROGRESS 1025
+
+// Select Port page
+#define IDC_CREATE_PORT 1008
+#define IDC_CONFIGURE_PORT 1009
+#define IDC_PORT_BACK 1010
+#define IDC_INSTALL 1022
+#define IDC_PORT_CANCEL 1023
+
+// Create Port dialog
+#define IDC_NEW_PORT 1008
+#define IDC_CLOSE 1009
