@@ -28,7 +28,9 @@ target_link_options(VORNAPX PRIVATE ${STATIC_LINK})
 target_link_libraries(VORNAPX PRIVATE comctl32 winspool shell32 user32 gdi32 advapi32)
 set_source_files_properties(resources/VORNAPX.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/VORNAPX.ico)
 
-set(DIST ${CMAKE_BINARY_DIR}/dist/VORNAPX)
+# The package folder users get, at the top of the tree.
+set(VORNAPX_DIST_ROOT ${CMAKE_SOURCE_DIR}/dist CACHE PATH "Where the package folder and its zip go")
+set(DIST ${VORNAPX_DIST_ROOT}/VORNAPX)
 
 # Stand-in driver files: DLLs built for each architecture and text files,
 # each naming the file it stands for.
@@ -82,8 +84,8 @@ add_custom_command(OUTPUT ${DIST}/VORNAPX.exe
 add_custom_target(package ALL DEPENDS ${DIST}/VORNAPX.exe ${STANDIN_OUTPUTS})
 
 add_custom_target(zip
-  COMMAND ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/dist/VORNAPX.zip --format=zip VORNAPX
-  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/dist
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${VORNAPX_DIST_ROOT}/VORNAPX.zip --format=zip VORNAPX
+  WORKING_DIRECTORY ${VORNAPX_DIST_ROOT}
   DEPENDS package VERBATIM)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/probe/probe.cpp)

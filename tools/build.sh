@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds the Windows program with its package
-# folder (build/win/dist/VORNAPX and its zip) and the native unit tests.
+# folder (dist/VORNAPX and dist/VORNAPX.zip) and the native unit tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/bootstrap.sh"
@@ -14,6 +14,6 @@ cmake --build "$root/build/win" --target zip >/dev/null
 probe=""
 [ -f "$root/build/win/probe.exe" ] && probe="$root/build/win/probe.exe"
 cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Debug \
-      -DVORNAPX_DIST_DIR="$root/build/win/dist/VORNAPX" -DVORNAPX_PROBE_EXE="$probe" >/dev/null
+      -DVORNAPX_DIST_DIR="$root/dist/VORNAPX" -DVORNAPX_PROBE_EXE="$probe" >/dev/null
 cmake --build "$root/build/native" -j "$jobs"
-echo "built: $root/build/win/dist/VORNAPX (zip: $root/build/win/dist/VORNAPX.zip)"
+echo "built: $root/dist/VORNAPX (zip: $root/dist/VORNAPX.zip)"

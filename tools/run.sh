@@ -32,7 +32,7 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:77
   sleep 1
 fi
-cd "$root/build/win/dist/VORNAPX"
+cd "$root/dist/VORNAPX"
 if [ -n "$xvfb_pid" ]; then
   wine VORNAPX.exe &
   app=$!
