@@ -16,3 +16,7 @@ extern CSelectPortDlg* g_pSelectPortDlg;
 
 // True when this 32-bit process runs on 64-bit Windows (WOW64).
 bool IsWow64();
+
+// True on 64-bit Windows: WOW64 for the shipped 32-bit program; always for a
+// 64-bit build of it (made for hosts that cannot run 32-bit code).
+inline bool Is64BitWindows() { return sizeof(void*) == 8 || IsWow64(); }

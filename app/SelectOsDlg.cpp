@@ -47,7 +47,7 @@ void DetectOsVersion() {
 }
 
 void LaunchUsbSerialDriverSetup() {
-    StartPackageProgram(IsWow64() ? "USB Driver\\x64\\dpinstx64.exe" : "USB Driver\\x86\\dpinstx86.exe");
+    StartPackageProgram(Is64BitWindows() ? "USB Driver\\x64\\dpinstx64.exe" : "USB Driver\\x86\\dpinstx86.exe");
 }
 
 const fw::CommandEntry<CSelectOsDlg> CSelectOsDlg::kCommands[] = {

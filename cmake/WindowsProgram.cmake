@@ -38,17 +38,23 @@ set(STANDIN_DLLS ZR1.DLL Z106.DLL ZR2.DLL ZR3.DLL uniDRVui.DLL uniDRV.DLL UNIRES
 set(STANDIN_OUTPUTS)
 foreach(arch x86 x64)
   if(arch STREQUAL "x86")
-    set(cc ${CMAKE_C_COMPILER})
+    set(cc i686-w64-mingw32-gcc)
   else()
     set(cc x86_64-w64-mingw32-gcc)
   endif()
   set(dir "${DIST}/Printer Driver/${arch}")
   file(MAKE_DIRECTORY "${dir}")
   foreach(dll ${STANDIN_DLLS})
+    # The configuration module is loaded by the spooler and must answer it.
+    if(dll STREQUAL "uniDRVui.DLL")
+      set(src ${CMAKE_SOURCE_DIR}/package/standin_config_dll.c)
+    else()
+      set(src ${CMAKE_SOURCE_DIR}/package/standin_dll.c)
+    endif()
     add_custom_command(OUTPUT "${dir}/${dll}"
-      COMMAND ${cc} -shared -O2 -s -Wall -Werror "-DSTANDIN_NAME=\"${dll}\"" "-DSTANDIN_ARCH=\"${arch}\""
-              -o "${dir}/${dll}" ${CMAKE_SOURCE_DIR}/package/standin_dll.c
-      DEPENDS ${CMAKE_SOURCE_DIR}/package/standin_dll.c VERBATIM)
+      COMMAND ${cc} -shared -Wl,--kill-at -O2 -s -Wall -Wextra -Werror "-DSTANDIN_NAME=\"${dll}\"" "-DSTANDIN_ARCH=\"${arch}\""
+              -o "${dir}/${dll}" ${src}
+      DEPENDS ${src} VERBATIM)
     list(APPEND STANDIN_OUTPUTS "${dir}/${dll}")
   endforeach()
   foreach(n RANGE 101 117)
@@ -64,9 +70,9 @@ endforeach()
 
 # Stand-ins for the Driver Package Installer programs.
 set(DPINST_SRC ${CMAKE_SOURCE_DIR}/package/dpinst_standin.c)
-foreach(entry "USB Driver/x86/dpinstx86.exe|${CMAKE_C_COMPILER}"
+foreach(entry "USB Driver/x86/dpinstx86.exe|i686-w64-mingw32-gcc"
               "USB Driver/x64/dpinstx64.exe|x86_64-w64-mingw32-gcc"
-              "USBdriver/x86/dpinst.exe|${CMAKE_C_COMPILER}")
+              "USBdriver/x86/dpinst.exe|i686-w64-mingw32-gcc")
   string(REPLACE "|" ";" parts "${entry}")
   list(GET parts 0 rel)
   list(GET parts 1 cc)

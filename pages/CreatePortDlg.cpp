@@ -28,7 +28,7 @@ void CCreatePortDlg::OnNewPort() {
     const std::optional<int> row = vornapx::FirstSelectedRow(list);
     if (!row) return;
     // The monitor's own dialog reports its errors; the list stays as it is.
-    vornapx::AddPort(Hwnd(), m_listMonitors.GetItemText(*row, 0));
+    vornapx::AddPortDialog(Hwnd(), m_listMonitors.GetItemText(*row, 0));
 }
 
 void CCreatePortDlg::OnClose() { OnCancel(); }

@@ -53,13 +53,13 @@ void CSelectPortDlg::OnConfigurePort() {
     const std::optional<int> row = vornapx::FirstSelectedRow(list);
     if (!row) return;
     // The monitor shows its own dialog and messages; nothing to report here.
-    vornapx::ConfigurePort(Hwnd(), m_listPorts.GetItemText(*row, 0));
+    vornapx::ConfigurePortDialog(Hwnd(), m_listPorts.GetItemText(*row, 0));
 }
 
 void CSelectPortDlg::OnInstall() {
     ListViewAdapter list(m_listPorts);
     if (const std::optional<int> row = vornapx::FirstSelectedRow(list)) m_strPort = m_listPorts.GetItemText(*row, 0);
-    const vornapx::ArchProfile& profile = IsWow64() ? vornapx::X64Profile() : vornapx::X86Profile();
+    const vornapx::ArchProfile& profile = Is64BitWindows() ? vornapx::X64Profile() : vornapx::X86Profile();
     if (g_pDetailDlg != nullptr) m_installed = g_pDetailDlg->InstallDriver(profile);
     EndDialog(IDOK);
 }
