@@ -4,13 +4,24 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/build.sh"
-export WINEPREFIX="${WINEPREFIX:-$root/build/wine-run}"
-export WINEARCH=win32
+package="$root/dist/VORNAPX"
+loader=wine
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  export WINEPREFIX="${WINEPREFIX:-$root/build/wine-run}"
+  export WINEARCH=win32
+else
+  # This kernel runs no 32-bit code, so Wine cannot start VORNAPX.exe itself:
+  # run its 64-bit build of the same sources in a 64-bit prefix instead.
+  echo "this host cannot execute 32-bit programs: running the 64-bit build (build/win64/dist/VORNAPX)"
+  export WINEPREFIX="${WINEPREFIX:-$root/build/wine-run64}"
+  package="$root/build/win64/dist/VORNAPX"
+  loader=/usr/lib/wine/wine64
+fi
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "creating the Wine prefix $WINEPREFIX (once)"
-  wineboot -i >/dev/null 2>&1
+  "$loader" wineboot -i >/dev/null 2>&1
   # The dialogs ask for the font "宋体": let a CJK font of the system stand in.
   cat > "$WINEPREFIX/fonts.reg" <<'REG'
 REGEDIT4
@@ -21,8 +32,8 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows]
 REG
-  wine regedit /S "$WINEPREFIX/fonts.reg" >/dev/null 2>&1
-  wineserver -w
+  "$loader" regedit /S "$WINEPREFIX/fonts.reg" >/dev/null 2>&1
+  /usr/lib/wine/wineserver -w
 fi
 xvfb_pid=""
 if [ -z "${DISPLAY:-}" ]; then
@@ -32,16 +43,16 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:77
   sleep 1
 fi
-cd "$root/dist/VORNAPX"
+cd "$package"
 if [ -n "$xvfb_pid" ]; then
-  wine VORNAPX.exe &
+  "$loader" VORNAPX.exe &
   app=$!
   sleep 6
   import -window root -display :77 "$root/build/first-page.png" || true
   echo "no display: the wizard ran on a virtual screen; its first page is in build/first-page.png"
-  wineserver -k || true
+  /usr/lib/wine/wineserver -k || true
   wait "$app" 2>/dev/null || true
   kill "$xvfb_pid" 2>/dev/null || true
 else
-  wine VORNAPX.exe
+  "$loader" VORNAPX.exe
 fi
