@@ -28,3 +28,11 @@ set(VORNAPX_PROBE_EXE "" CACHE FILEPATH "The cross-built test probe")
 if(VORNAPX_DIST_DIR AND EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
+
+# The shipped package folder and executable, checked byte for byte.
+set(VORNAPX_PACKAGE_DIR "${CMAKE_SOURCE_DIR}/dist/VORNAPX" CACHE PATH "The package folder users get")
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/package/check_package.py)
+  find_program(VORNAPX_PACKAGE_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH)
+  add_test(NAME package_check
+    COMMAND ${VORNAPX_PACKAGE_PYTHON3} ${CMAKE_SOURCE_DIR}/tests/package/check_package.py ${VORNAPX_PACKAGE_DIR})
+endif()
