@@ -36,3 +36,5 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tests/package/check_package.py)
   add_test(NAME package_check
     COMMAND ${VORNAPX_PACKAGE_PYTHON3} ${CMAKE_SOURCE_DIR}/tests/package/check_package.py ${VORNAPX_PACKAGE_DIR})
 endif()
+
+include(cmake/Analysis.cmake)
