@@ -7,7 +7,10 @@ namespace fw {
 HINSTANCE AppInstance() { return ::GetModuleHandleW(nullptr); }
 
 INT_PTR Dialog::DoModal() {
-    return ::DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(m_templateId), nullptr, &Dialog::DialogProc,
+    // Made without a parent, but owned by the page it opens over (as the class
+    // library did), so that page is disabled until this one ends.
+    HWND owner = ::GetActiveWindow();
+    return ::DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(m_templateId), owner, &Dialog::DialogProc,
                              reinterpret_cast<LPARAM>(this));
 }
 

@@ -16,8 +16,8 @@ public:
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
 
-    // Runs the dialog modally with no parent; IDOK, IDCANCEL, or -1 when the
-    // template cannot be created.
+    // Runs the dialog modally over the active page, if any; IDOK, IDCANCEL,
+    // or -1 when the template cannot be created.
     INT_PTR DoModal();
 
     HWND Hwnd() const { return m_hwnd; }

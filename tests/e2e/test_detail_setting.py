@@ -311,8 +311,11 @@ class DetailSettingTest(E2ETestCase):
                 port = session.wait_window(SELECT_PORT)
                 self.assertEqual(port["pid"], page["pid"])
                 self.assertTrue(session.control(hwnd, IDC_NEXT)["visible"], "the page stays open underneath")
+                self.assertFalse(session.probe.call("win", str(hwnd))["enabled"],
+                                 "the page underneath takes no input while Select Port is open")
                 leave(session, port)
                 session.wait_gone(port["hwnd"])
+                self.assertTrue(session.probe.call("win", str(hwnd))["enabled"], "the page takes input again")
                 self.assertEqual(session.find_visible(DETAIL_SETTING), hwnd, "the same page, not a new one")
                 self.assertEqual(self.page_state(session, hwnd), chosen)
                 self.assertTrue(program.running())
