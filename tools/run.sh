@@ -35,24 +35,10 @@ REG
   "$loader" regedit /S "$WINEPREFIX/fonts.reg" >/dev/null 2>&1
   /usr/lib/wine/wineserver -w
 fi
-xvfb_pid=""
 if [ -z "${DISPLAY:-}" ]; then
-  # No display: run on a virtual one and leave a screenshot of the first page.
-  Xvfb :77 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=:77
-  sleep 1
+  # No display: walk through a whole installation on a virtual screen, saving a
+  # screenshot of every page and printing the spooler and registry state.
+  exec /usr/bin/python3 "$root/tools/walkthrough.py"
 fi
 cd "$package"
-if [ -n "$xvfb_pid" ]; then
-  "$loader" VORNAPX.exe &
-  app=$!
-  sleep 6
-  import -window root -display :77 "$root/build/first-page.png" || true
-  echo "no display: the wizard ran on a virtual screen; its first page is in build/first-page.png"
-  /usr/lib/wine/wineserver -k || true
-  wait "$app" 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
-else
-  "$loader" VORNAPX.exe
-fi
+"$loader" VORNAPX.exe
