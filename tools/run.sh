@@ -4,6 +4,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/build.sh"
+if [ -z "${DISPLAY:-}" ]; then
+  # No display: walk through a whole installation on a virtual screen, saving a
+  # screenshot of every page and printing the spooler and registry state.
+  exec /usr/bin/python3 "$root/tools/walkthrough.py"
+fi
 package="$root/dist/VORNAPX"
 loader=wine
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
@@ -34,11 +39,6 @@ REGEDIT4
 REG
   "$loader" regedit /S "$WINEPREFIX/fonts.reg" >/dev/null 2>&1
   /usr/lib/wine/wineserver -w
-fi
-if [ -z "${DISPLAY:-}" ]; then
-  # No display: walk through a whole installation on a virtual screen, saving a
-  # screenshot of every page and printing the spooler and registry state.
-  exec /usr/bin/python3 "$root/tools/walkthrough.py"
 fi
 cd "$package"
 "$loader" VORNAPX.exe
