@@ -50,11 +50,6 @@ MANY_PORTS = 10_000
 PAUSE_MS = 500
 
 
-def pick_build():
-    if harness.host_runs_i386():
-        return "win32", ROOT / "dist" / "VORNAPX"
-    return "win64", ROOT / "build" / "win64" / "dist" / "VORNAPX"
-
 
 def compiler_for(machine):
     return "i686-w64-mingw32" if machine == "i386" else "x86_64-w64-mingw32"
@@ -202,7 +197,7 @@ def main():
     args = ap.parse_args()
     started = time.monotonic()
 
-    arch, package = pick_build()
+    arch, package = harness.runnable_build()
     exe = harness.require_program(package)
     machine = pe_machine(exe)
     bare = build_bare(machine)

@@ -45,12 +45,6 @@ MSGBOX_TEXT_ID = 0xFFFF
 LVIS_SELECTED = 2
 
 
-def pick_build():
-    """(prefix kind, package folder) this host can run."""
-    if harness.host_runs_i386():
-        return "win32", ROOT / "dist" / "VORNAPX"
-    return "win64", ROOT / "build" / "win64" / "dist" / "VORNAPX"
-
 
 class Walk:
     def __init__(self, session):
@@ -199,7 +193,7 @@ def report_state(s):
 
 
 def main():
-    arch, package = pick_build()
+    arch, package = harness.runnable_build()
     OUT.mkdir(parents=True, exist_ok=True)
     for old in OUT.glob("*.png"):
         old.unlink()

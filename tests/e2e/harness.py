@@ -105,6 +105,21 @@ def enabled_archs():
     return os.environ.get("VORNAPX_E2E_ARCHS", "win32 win64").split()
 
 
+def default_arch():
+    """The prefix kind a test uses when any will do: the program's own home is a
+    32-bit Windows; 64-bit only where that is all there is."""
+    archs = enabled_archs()
+    return "win32" if "win32" in archs else archs[0]
+
+
+def runnable_build():
+    """(prefix kind, package folder) this host can run: the shipped program, or
+    its 64-bit build where the kernel runs no 32-bit code."""
+    if host_runs_i386():
+        return "win32", ROOT / "dist" / "VORNAPX"
+    return "win64", ROOT / "build" / "win64" / "dist" / "VORNAPX"
+
+
 def pe_machine(path):
     """'i386' or 'amd64' from a PE file's header."""
     with open(path, "rb") as f:

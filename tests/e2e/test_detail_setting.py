@@ -5,7 +5,7 @@ import re
 import time
 import unittest
 
-from tests.e2e.harness import (ROOT, E2ETestCase, Program, enabled_archs, loader_for, pe_machine,
+from tests.e2e.harness import (default_arch, ROOT, E2ETestCase, Program, loader_for, pe_machine,
                                program_exe, wait_until)
 
 SELECT_OS = "Select OS (x86/x64)"
@@ -37,10 +37,6 @@ SERIAL_ITEMS = {
     1019: (["1", "1.5", "2"], 0),
 }
 
-
-def default_arch():
-    archs = enabled_archs()
-    return "win32" if "win32" in archs else archs[0]
 
 
 def plain_names():

@@ -7,7 +7,7 @@ import time
 import unittest
 from collections import namedtuple
 
-from tests.e2e.harness import (PORTS_KEY, WINDOWS_KEY, E2ETestCase, Program, enabled_archs, loader_for,
+from tests.e2e.harness import (default_arch, PORTS_KEY, WINDOWS_KEY, E2ETestCase, Program, loader_for,
                                pe_machine, wait_until)
 
 SELECT_OS = "Select OS (x86/x64)"
@@ -80,10 +80,6 @@ def printer_creatable(session, version="win7"):
         return False
     return not (session.arch == "win64" and session.exe_machine == "i386")
 
-
-def default_arch():
-    archs = enabled_archs()
-    return "win32" if "win32" in archs else archs[0]
 
 
 def source_folder(package, profile, other=False):

@@ -4,7 +4,7 @@ import unittest
 
 import shutil
 
-from tests.e2e.harness import E2ETestCase, HarnessError, enabled_archs, host_runs_i386, pe_machine, wait_until
+from tests.e2e.harness import default_arch, E2ETestCase, HarnessError, host_runs_i386, pe_machine, wait_until
 
 SELECT_OS = "Select OS (x86/x64)"
 DETAIL_SETTING = "Detail Setting (x86/x64)"
@@ -35,11 +35,6 @@ STANDINS = {
 # Each stand-in titles its message box with its own file name.
 BOX_TITLES = {rel.rsplit("\\", 1)[1] for rel in STANDINS.values()}
 
-
-def default_arch():
-    # The program's own home is a 32-bit Windows; 64-bit only where that is all there is.
-    archs = enabled_archs()
-    return "win32" if "win32" in archs else archs[0]
 
 
 class SelectOsTest(E2ETestCase):

@@ -4,7 +4,7 @@ port monitor, on the real executable under Wine."""
 import time
 import unittest
 
-from tests.e2e.harness import E2ETestCase, ProbeError, enabled_archs, wait_until
+from tests.e2e.harness import default_arch, E2ETestCase, ProbeError, wait_until
 
 SELECT_OS = "Select OS (x86/x64)"
 DETAIL_SETTING = "Detail Setting (x86/x64)"
@@ -54,10 +54,6 @@ PRESELECTION_CASES = (
     ("preselected row far down", [f"AUX{i:02d}" for i in range(40)] + ["LPT1:"], 40),
 )
 
-
-def default_arch():
-    archs = enabled_archs()
-    return "win32" if "win32" in archs else archs[0]
 
 
 def selected_rows(view):
